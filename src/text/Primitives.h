@@ -33,6 +33,7 @@ inline int TextLength(const Text& text) { return text.Length(); }
 Text ConcatParts(std::initializer_list<std::string_view> parts);  // one allocation, always present
 inline std::string_view TextPart(const Text& t) { return t.View(); }
 inline std::string_view TextPart(const char* s) { return s ? std::string_view(s) : std::string_view(); }
+inline std::string_view TextPart(std::string_view s) { return s; }
 template <class... Parts>
 Text ConcatText(const Parts&... parts) {
     return ConcatParts({TextPart(parts)...});

@@ -33,8 +33,12 @@ public:
     // Absent when length is 0: what every operation yields for an empty result.
     static Text Result(const char* data, int length);
     static Text Result(std::string_view bytes) { return Result(bytes.data(), int(bytes.size())); }
-    // The bytes of a Windows output buffer up to its first zero byte.
+    // The bytes of a Windows output buffer up to its first zero byte: present
+    // (the buffer was), absent only for a null pointer.
     static Text UpToZero(const char* buffer);
+    // Present, length spaces in one allocation, for the caller to overwrite
+    // through MutableData (how results of a known size are built).
+    static Text OfLength(int length);
 
     bool IsAbsent() const noexcept { return data_ == nullptr; }
     bool IsEmpty() const noexcept { return length_ == 0; }
@@ -63,6 +67,8 @@ public:
     static ByteSet Present(std::string_view bytes) { return Present(bytes.data(), int(bytes.size())); }
     static ByteSet Result(const void* data, int length);  // absent when empty
     static ByteSet Result(std::string_view bytes) { return Result(bytes.data(), int(bytes.size())); }
+    // Present, length zero bytes in one allocation, to be overwritten.
+    static ByteSet OfLength(int length);
 
     bool IsAbsent() const noexcept { return data_ == nullptr; }
     bool IsEmpty() const noexcept { return length_ == 0; }
