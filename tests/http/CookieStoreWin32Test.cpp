@@ -1,0 +1,82 @@
+// Runs against the real per-user WinInet cookie store of the Wine prefix.
+// Every test uses host names of its own, so tests never see each other's
+// cookies; cookies without an expiry date live only as long as the process.
+#include "http/CookieStore.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace velmora {
+namespace {
+
+bool Holds(const Text& cookies, const std::string& piece) {
+    return cookies.View().find(piece) != std::string_view::npos;
+}
+
+TEST(CookieStore, WritesEveryPairWithAValueAndReadsTheWholeStringBack) {
+    WriteStoreCookies("http://h3test-1.example/some/path?q=1", "a=1; b=x=y; novalue; c=; d=abc==");
+    const Text all = ReadStoreCookies("http://h3test-1.example");
+    EXPECT_TRUE(Holds(all, "a=1")) << all.View();
+    EXPECT_TRUE(Holds(all, "b=x=y")) << all.View();
+    EXPECT_TRUE(Holds(all, "d=abc=")) << all.View();
+    EXPECT_FALSE(Holds(all, "d=abc==")) << all.View();
+    EXPECT_FALSE(Holds(all, "novalue")) << all.View();
+    EXPECT_FALSE(Holds(all, "c")) << all.View();
+    // An explicitly empty cookie name asks for the whole string too.
+    EXPECT_EQ(ReadStoreCookies("http://h3test-1.example", "").View(), all.View());
+}
+
+TEST(CookieStore, PicksOneCookieValueByName) {
+    WriteStoreCookies("h3test-2.example", "uid=5; id=7; tail=x=y");
+    const struct {
+        const char* name;
+        const char* value;
+    } cases[] = {
+        {"tail", "x=y"},
+        {"TAIL", "x=y"},
+        {"id", "5"},  // matched as a substring: inside uid first
+        {"missing", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadStoreCookies("http://h3test-2.example/", c.name).View(), c.value) << c.name;
+}
+
+TEST(CookieStore, SharesCookiesBetweenHttpHttpsAndABareHost) {
+    WriteStoreCookies("https://H3TEST-3.example:8443/x", "s=1");
+    WriteStoreCookies("h3test-3.example", "p=2");
+    for (const char* url : {"https://h3test-3.example/y", "http://h3test-3.example", "h3test-3.example",
+                            "https://h3test-3.EXAMPLE:443/"}) {
+        EXPECT_EQ(ReadStoreCookies(url, "s").View(), "1") << url;
+        EXPECT_EQ(ReadStoreCookies(url, "p").View(), "2") << url;
+    }
+}
+
+TEST(CookieStore, ReadsNothingForAHostWithoutCookies) {
+    EXPECT_TRUE(ReadStoreCookies("http://h3test-4.example").IsEmpty());
+    EXPECT_TRUE(ReadStoreCookies("https://h3test-4.example/", "a").IsEmpty());
+}
+
+TEST(CookieStore, ALaterWriteReplacesAValueButAnEmptyValueLeavesIt) {
+    WriteStoreCookies("http://h3test-5.example", "a=1; c=5");
+    WriteStoreCookies("http://h3test-5.example", "a=2; c=");
+    EXPECT_EQ(ReadStoreCookies("http://h3test-5.example", "a").View(), "2");
+    EXPECT_EQ(ReadStoreCookies("http://h3test-5.example", "c").View(), "5");
+}
+
+TEST(CookieStore, ReadsAnAnswerLongerThanTheFirstBufferWhole) {
+    std::string cookies;
+    for (int i = 10; i < 22; ++i) {
+        if (!cookies.empty()) cookies += "; ";
+        cookies += "k" + std::to_string(i) + "=" + std::string(150, char('a' + i - 10));
+    }
+    ASSERT_GT(cookies.size(), 1024u);
+    WriteStoreCookies("http://h3test-6.example", Text::Present(cookies));
+
+    const Text all = ReadStoreCookies("http://h3test-6.example");
+    EXPECT_EQ(all.View(), cookies);
+    EXPECT_EQ(ReadStoreCookies("http://h3test-6.example", "k21").View(), std::string(150, 'l'));
+}
+
+}  // namespace
+}  // namespace velmora
