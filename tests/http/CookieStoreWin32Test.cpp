@@ -10,19 +10,12 @@
 namespace velmora {
 namespace {
 
-bool Holds(const Text& cookies, const std::string& piece) {
-    return cookies.View().find(piece) != std::string_view::npos;
-}
-
 TEST(CookieStore, WritesEveryPairWithAValueAndReadsTheWholeStringBack) {
-    WriteStoreCookies("http://h3test-1.example/some/path?q=1", "a=1; b=x=y; novalue; c=; d=abc==");
+    WriteStoreCookies("http://h3test-1.example/some/path?q=1", "a=1; b=x=y; novalue; gone=; d=abc==");
+    // Names after "; " keep their space, so the store's own "; " makes two;
+    // a final "=" is lost, and neither the bare name nor the empty value is written.
     const Text all = ReadStoreCookies("http://h3test-1.example");
-    EXPECT_TRUE(Holds(all, "a=1")) << all.View();
-    EXPECT_TRUE(Holds(all, "b=x=y")) << all.View();
-    EXPECT_TRUE(Holds(all, "d=abc=")) << all.View();
-    EXPECT_FALSE(Holds(all, "d=abc==")) << all.View();
-    EXPECT_FALSE(Holds(all, "novalue")) << all.View();
-    EXPECT_FALSE(Holds(all, "c")) << all.View();
+    EXPECT_EQ(all.View(), "a=1;  b=x=y;  d=abc=");
     // An explicitly empty cookie name asks for the whole string too.
     EXPECT_EQ(ReadStoreCookies("http://h3test-1.example", "").View(), all.View());
 }
@@ -65,16 +58,19 @@ TEST(CookieStore, ALaterWriteReplacesAValueButAnEmptyValueLeavesIt) {
 }
 
 TEST(CookieStore, ReadsAnAnswerLongerThanTheFirstBufferWhole) {
-    std::string cookies;
+    // Written with ";" alone, so no name carries a space; the store answers
+    // with "; " between its pairs.
+    std::string written, answer;
     for (int i = 10; i < 22; ++i) {
-        if (!cookies.empty()) cookies += "; ";
-        cookies += "k" + std::to_string(i) + "=" + std::string(150, char('a' + i - 10));
+        const std::string pair = "k" + std::to_string(i) + "=" + std::string(150, char('a' + i - 10));
+        written += (written.empty() ? "" : ";") + pair;
+        answer += (answer.empty() ? "" : "; ") + pair;
     }
-    ASSERT_GT(cookies.size(), 1024u);
-    WriteStoreCookies("http://h3test-6.example", Text::Present(cookies));
+    ASSERT_GT(answer.size(), 1024u);
+    WriteStoreCookies("http://h3test-6.example", Text::Present(written));
 
     const Text all = ReadStoreCookies("http://h3test-6.example");
-    EXPECT_EQ(all.View(), cookies);
+    EXPECT_EQ(all.View(), answer);
     EXPECT_EQ(ReadStoreCookies("http://h3test-6.example", "k21").View(), std::string(150, 'l'));
 }
 
