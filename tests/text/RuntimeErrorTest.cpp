@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "text/Primitives.h"
@@ -29,6 +30,10 @@ TEST(RuntimeErrorBoxTextTest, Table) {
     };
     for (const Case& c : cases) EXPECT_EQ(Str(RuntimeErrorBoxText(c.code, c.message)), c.expected);
 }
+
+// The box of the Windows build waits for the user, so the fatal path is
+// exercised here only where it writes to stderr and exits at once.
+#if !defined(_WIN32)
 
 // The box text as it appears on stderr in the native build.
 ::testing::Matcher<const std::string&> ShowsBox(int code, const char* message) {
@@ -69,6 +74,25 @@ TEST_F(RuntimeErrorDeathTest, StorageExhaustedNamesTheBytes) {
     EXPECT_EXIT(RaiseStorageExhausted(123456), ::testing::ExitedWithCode(255),
                 ShowsBox(0, "分配 123456 字节内存失败!"));
 }
+
+TEST_F(RuntimeErrorDeathTest, FailedAllocationIsErrorZero) {
+    // A fresh child process, so the sanitizer's allocator returns null
+    // instead of reporting the oversized request itself.
+    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
+    const char* saved = std::getenv("ASAN_OPTIONS");
+    std::string savedOptions = saved ? saved : "";
+    setenv("ASAN_OPTIONS", (savedOptions + ":allocator_may_return_null=1").c_str(), 1);
+    const std::size_t huge = std::size_t(1) << 46;
+    EXPECT_EXIT(AllocateStorage(huge), ::testing::ExitedWithCode(255),
+                ShowsBox(0, "分配 70368744177664 字节内存失败!"));
+    if (saved) {
+        setenv("ASAN_OPTIONS", savedOptions.c_str(), 1);
+    } else {
+        unsetenv("ASAN_OPTIONS");
+    }
+}
+
+#endif  // !_WIN32
 
 TEST(TextArrayTest, AccessWithinRange) {
     TextArray array;
