@@ -11,6 +11,7 @@ if(VELMORA_SEARCH_HOST MATCHES "^127\\.0\\.0\\.1:[0-9]+$" AND VELMORA_PHOTO_HOST
            COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/tests/e2e/run_e2e.py
                    --build-dir ${CMAKE_BINARY_DIR}
                    --search-host ${VELMORA_SEARCH_HOST} --photo-host ${VELMORA_PHOTO_HOST})
-  set_tests_properties(e2e PROPERTIES TIMEOUT 300
+  # RESOURCE_LOCK: the site listens on the build's two ports.
+  set_tests_properties(e2e PROPERTIES TIMEOUT 300 RESOURCE_LOCK velmora-test-hosts
                        ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
 endif()

@@ -9,6 +9,10 @@ unsafe member ids, both notices, two workers at once, and a close while a
 photo is still arriving. Then it checks the files byte for byte and the
 site's request log: crawl order, headers and cookies.
 
+The driver's output goes to <build>/e2e/driver.log, the site's request log
+to <build>/e2e/requests.json and PNG screenshots of the window after
+start-up and after the crawl to <build>/e2e/screenshots/.
+
 Each part of the run searches its own age range, so one site answers them
 all and every request belongs to exactly one part.
 
@@ -17,6 +21,7 @@ all and every request belongs to exactly one part.
 """
 
 import argparse
+import json
 import os
 import re
 import shutil
@@ -250,6 +255,8 @@ class Run:
             f.write(output)
         self.lines = [line.split("\t") for line in output.splitlines()]
         self.log = site.requests()
+        with open(os.path.join(self.work, "requests.json"), "w", encoding="utf-8") as f:
+            json.dump(self.log, f, ensure_ascii=False, indent=1)
         winhost.convert_shots(self.shots)
         self.check_all()
         return self.checks
@@ -483,6 +490,7 @@ class Run:
         for n in notices:
             c.equal(n[0], NOTICE_TITLE, "notice title")
             c.equal(n[1], "main", "notice owner")
+            c.equal(n[3], "0", "main window takes no input while a notice shows")
         c.equal(self.seen("nonotice"), [[]], "no third notice")
         entries = self.entries_for(2)
         c.equal([e["target"] for e in entries], [t for _, t in self.expected_crawl(2, 1)],
