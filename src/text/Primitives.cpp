@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "text/RuntimeError.h"
 #include "text/TextWalk.h"
@@ -206,32 +207,44 @@ Text ReplaceText(const Text& text, const Text& sought, const Text& replacement, 
     if (text.IsEmpty() || sought.IsEmpty() || s >= length || count == 0) return text;
     const unsigned char* d = Bytes(text);
     int m = sought.Length();
-    bool limited = count > 0;
+    std::string_view with = replacement.View();
 
-    ByteSet out;
-    out.Append(d, s);
-    int p = s;
-    bool endedByLimit = false;
-    for (;;) {
-        int found = walk::Find(d, length, p, Bytes(sought), m, !matchCase);
-        if (found < 0) break;
-        out.Append(d + p, found - p);
-        out.Append(replacement.Data(), replacement.Length());
-        p = found + m;
-        if (limited && --count == 0) {
-            endedByLimit = true;
-            break;
+    // Walks the matches, handing each stretch of kept bytes and each match to
+    // the callbacks; returns where the unchanged tail begins and ends.
+    auto walkMatches = [&](auto&& keep, auto&& replace) {
+        int p = s;
+        int left = count;  // negative: no limit
+        for (;;) {
+            int found = walk::Find(d, length, p, Bytes(sought), m, !matchCase);
+            if (found < 0) break;
+            keep(p, found);
+            replace();
+            p = found + m;
+            if (left > 0 && --left == 0) return std::pair<int, int>(p, length);
         }
-    }
-    int tailEnd = length;
-    // A one-byte sought lets the walk reach a lone lead byte at the very end;
-    // it is dropped there.
-    if (!endedByLimit && m == 1 && p < length && walk::IsLead(d[length - 1]) &&
-        walk::AdvanceTo(d, p, length - 1) == length - 1) {
-        tailEnd = length - 1;
-    }
-    out.Append(d + p, tailEnd - p);
-    return Text::Result(out.View());
+        // A one-byte sought lets the walk reach a lone lead byte at the very
+        // end; it is dropped there.
+        if (m == 1 && p < length && walk::IsLead(d[length - 1]) &&
+            walk::AdvanceTo(d, p, length - 1) == length - 1) {
+            return std::pair<int, int>(p, length - 1);
+        }
+        return std::pair<int, int>(p, length);
+    };
+
+    // Measure first, so the result takes one allocation of the exact size.
+    std::size_t total = std::size_t(s);
+    auto tail = walkMatches([&](int from, int to) { total += std::size_t(to - from); },
+                            [&] { total += with.size(); });
+    total += std::size_t(tail.second - tail.first);
+    if (total > std::size_t(INT_MAX) - 1) RaiseStorageExhausted(total + 1);
+    if (total == 0) return Text();
+
+    Text result = Text::OfLength(int(total));
+    char* out = std::copy(text.Data(), text.Data() + s, result.MutableData());
+    walkMatches([&](int from, int to) { out = std::copy(text.Data() + from, text.Data() + to, out); },
+                [&] { out = std::copy(with.begin(), with.end(), out); });
+    std::copy(text.Data() + tail.first, text.Data() + tail.second, out);
+    return result;
 }
 
 Text TrimText(const Text& text) { return Text::Result(TrimmedView(text.View())); }

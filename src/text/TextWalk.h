@@ -3,10 +3,9 @@
 // and a match counts only where a character starts, counting from where the
 // walk began.
 //
-// The search jumps with memchr to the next byte that could start a match and
-// then walks up to it, eight one-byte characters at a time where it can; a
-// candidate that turns out to be the second byte of a two-byte character is
-// passed over.
+// The search jumps to the next candidate with the library's byte search and
+// accepts it only where the walk would have a character start; a candidate
+// at the second byte of a two-byte character is passed over.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +50,16 @@ inline int AdvanceTo(const unsigned char* d, int p, int target) {
     return p;
 }
 
+// Whether a walk from the character start `known` (known <= q) has a
+// character start at q. A byte below 0x80 is never a lead byte, so the byte
+// after it always starts a character; from there (or from `known`) the bytes
+// of 0x80 and above up to q pair off into two-byte characters.
+inline bool StartsCharacter(const unsigned char* d, int known, int q) {
+    int i = q;
+    while (i > known && IsLead(d[i - 1])) --i;
+    return ((q - i) & 1) == 0;
+}
+
 inline bool SameBytes(const unsigned char* a, const unsigned char* b, int n, bool ignoreCase) {
     if (!ignoreCase) return std::memcmp(a, b, std::size_t(n)) == 0;
     for (int i = 0; i < n; ++i) {
@@ -59,63 +68,54 @@ inline bool SameBytes(const unsigned char* a, const unsigned char* b, int n, boo
     return true;
 }
 
-// Finds, in the first `length` bytes, the next offset at or after `from`
-// (and before `end`) holding `b`, or either case of it when ignoring case.
-class CandidateFinder {
-public:
-    CandidateFinder(const unsigned char* d, int end, unsigned char b, bool ignoreCase)
-        : d_(d), end_(end), lower_(FoldCase(b)) {
-        upper_ = (ignoreCase && lower_ >= 'a' && lower_ <= 'z') ? static_cast<unsigned char>(lower_ - 0x20)
-                                                                : lower_;
-        if (!ignoreCase) lower_ = upper_ = b;
+// The next offset in [from, end) holding b, or either case of it when
+// ignoring case; -1 when there is none. Both cases are looked for a chunk at
+// a time, so no stretch far beyond the hit is scanned.
+inline int NextFirstByte(const unsigned char* d, int from, int end, unsigned char b, bool ignoreCase) {
+    unsigned char lower = FoldCase(b);
+    unsigned char upper = (lower >= 'a' && lower <= 'z') ? static_cast<unsigned char>(lower - 0x20) : lower;
+    if (!ignoreCase || lower == upper) {
+        if (from >= end) return -1;
+        const void* hit = std::memchr(d + from, b, std::size_t(end - from));
+        return hit ? int(static_cast<const unsigned char*>(hit) - d) : -1;
     }
-
-    int Next(int from) {
-        if (from >= end_) return -1;
-        if (lower_ == upper_) return Scan(lower_, from);
-        // Each case keeps its own next hit, so no stretch is scanned twice.
-        if (nextLower_ != kNone && nextLower_ < from) nextLower_ = kUnknown;
-        if (nextUpper_ != kNone && nextUpper_ < from) nextUpper_ = kUnknown;
-        if (nextLower_ == kUnknown) nextLower_ = Scan(lower_, from);
-        if (nextUpper_ == kUnknown) nextUpper_ = Scan(upper_, from);
-        if (nextLower_ == kNone) return nextUpper_;
-        if (nextUpper_ == kNone) return nextLower_;
-        return nextLower_ < nextUpper_ ? nextLower_ : nextUpper_;
+    constexpr int kChunk = 4096;
+    while (from < end) {
+        int chunkEnd = end - from > kChunk ? from + kChunk : end;
+        auto* l = static_cast<const unsigned char*>(std::memchr(d + from, lower, std::size_t(chunkEnd - from)));
+        int limit = l ? int(l - d) : chunkEnd;
+        auto* u = static_cast<const unsigned char*>(std::memchr(d + from, upper, std::size_t(limit - from)));
+        if (u) return int(u - d);
+        if (l) return int(l - d);
+        from = chunkEnd;
     }
-
-private:
-    static constexpr int kNone = -1;
-    static constexpr int kUnknown = -2;
-
-    int Scan(unsigned char b, int from) const {
-        const void* hit = std::memchr(d_ + from, b, std::size_t(end_ - from));
-        return hit ? int(static_cast<const unsigned char*>(hit) - d_) : kNone;
-    }
-
-    const unsigned char* d_;
-    int end_;
-    unsigned char lower_;
-    unsigned char upper_;
-    int nextLower_ = kUnknown;
-    int nextUpper_ = kUnknown;
-};
+    return -1;
+}
 
 // Offset of the first occurrence of sought (m > 0 bytes) that starts at a
-// character start at or after the character start `from` and lies within
+// character start of a walk from the character start `from` and lies within
 // the first `length` bytes; -1 when there is none.
 inline int Find(const unsigned char* d, int length, int from, const unsigned char* sought, int m,
                 bool ignoreCase) {
     int lastStart = length - m;
     if (from > lastStart) return -1;
-    CandidateFinder candidates(d, lastStart + 1, sought[0], ignoreCase);
-    int p = from;
-    while (p <= lastStart) {
-        int q = candidates.Next(p);
+    std::string_view text(reinterpret_cast<const char*>(d), std::size_t(length));
+    std::string_view wanted(reinterpret_cast<const char*>(sought), std::size_t(m));
+    int known = from;  // the latest offset known to start a character
+    for (int q = from; q <= lastStart; ++q) {
+        if (ignoreCase) {
+            q = NextFirstByte(d, q, lastStart + 1, sought[0], true);
+        } else {
+            std::size_t hit = text.find(wanted, std::size_t(q));
+            q = hit == std::string_view::npos ? -1 : int(hit);
+        }
         if (q < 0) return -1;
-        p = AdvanceTo(d, p, q);
-        if (p != q) continue;  // q was the second byte of a character
-        if (SameBytes(d + q, sought, m, ignoreCase)) return q;
-        p += CharSize(d[q]);
+        if (!StartsCharacter(d, known, q)) {
+            known = q + 1;  // q is a second byte, so a character starts after it
+            continue;
+        }
+        if (!ignoreCase || SameBytes(d + q, sought, m, true)) return q;
+        known = q;
     }
     return -1;
 }

@@ -46,6 +46,13 @@ TEST(FindTextTest, Table) {
         {"\xB0" "AB", "AB", 2, false, 2},   // the walk begins at the second byte
         {"\xB0" "AB" "AB", "AB", 0, false, 4},
         {"\xB0\xB0" "A", "\xB0" "A", 0, false, -1},
+        {"\xB0\xB0\xB0" "A", "A", 0, false, -1},  // B0 B0, then B0 A
+        {"\xB0\xB0" "A", "A", 0, false, 3},
+        {"\xB0\xB0\xB0" "A", "A", 2, false, 4},     // from the second byte: B0 B0, then A
+        {"\xB0\xB0\xB0" "a", "A", 0, true, -1},
+        {"\xB0\xB0\xB0" "a", "A", 2, true, 4},
+        {"a\xB0" "A\xB0\xB0" "A", "A", 0, false, 6},
+        {"\xB0\xB0\xB0\xB0\xB0", "\xB0\xB0", 2, false, 2},
         {"x\xB0", "\xB0", 0, false, 2},     // a lone lead byte at the end is a character start
         {"Location: x", "location:", 0, true, 1},
         {"Location: x", "location:", 0, false, -1},
