@@ -108,8 +108,9 @@ bool FetchPage(const JobSeat& seat, const Text& defaultPhotoUrl, int page) {
 }  // namespace
 
 // Every step that waits on the network, the user or the window first asks
-// whether the window is closing; if so the job returns at once, without the
-// final label, so the closing window is not touched again.
+// whether the window is closing, and so does the job after each notice; if
+// so it returns at once, without the final label, so the closing window is
+// not touched again and no photo is begun.
 void DownloadJob(const JobSeat& seat) {
     if (seat.stopRequested()) return;
     if (!seat.fileExists(seat.folderText())) seat.ensureFolder(seat.folderText());
@@ -118,6 +119,7 @@ void DownloadJob(const JobSeat& seat) {
     if (seat.genderSelection() == kNoSelection) seat.showNotice(kNoGender);
     if (seat.stopRequested()) return;
     if (CompareText(seat.pageCountText(), Text()) == 0) seat.showNotice(kNoPageCount);
+    if (seat.stopRequested()) return;
 
     const int pageCount = TextToInt(seat.pageCountText());
     const Text defaultPhotoUrl = ConcatText(kScheme, kPhotoHost, kDefaultPhotoPath);

@@ -306,6 +306,7 @@ TEST_F(DownloadJobOnePhoto, EndsAtTheNextStepOnceTheWindowIsClosing) {
     const Case cases[] = {
         {"ensure D:\\new", "ensure D:\\new"},
         {"notice 未选择性别", "notice 未选择性别"},
+        {"notice 未填要搜索多少页", "notice 未填要搜索多少页"},
         {"page " + SearchUrl(1, "20", "25", 1), "page " + SearchUrl(1, "20", "25", 1)},
         {"profile " + profile, "profile " + profile},
         {"photo " + photo, "photo " + photo},
@@ -316,7 +317,8 @@ TEST_F(DownloadJobOnePhoto, EndsAtTheNextStepOnceTheWindowIsClosing) {
         fake.files.clear();
         fake.stopping = false;
         fake.folder = c.trigger.rfind("ensure", 0) == 0 ? "D:\\new" : "D:\\photos";
-        fake.genderSelection = c.trigger.rfind("notice", 0) == 0 ? -1 : 0;
+        fake.genderSelection = c.trigger == "notice 未选择性别" ? -1 : 0;
+        fake.pageCount = c.trigger == "notice 未填要搜索多少页" ? "" : "1";
         fake.onLog = [&](FakeSeat& f, const std::string& e) { f.stopping = f.stopping || e == c.trigger; };
         Run();
         EXPECT_EQ(fake.log.back(), c.last) << c.trigger;
