@@ -126,8 +126,11 @@ void ProcessEvents() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) && message.message != WM_QUIT) {
         // Only this thread takes messages from its queue, so the one just seen
-        // is there and GetMessageA returns at once.
-        if (GetMessageA(&message, nullptr, 0, 0) <= 0) return;
+        // is there and GetMessageA returns at once. A quit that a sent message
+        // raised meanwhile can come first: it goes back for the loop to see.
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+        if (got <= 0) return;
         if (PreTranslateMessage(&message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
