@@ -14,6 +14,7 @@ FORMATETC FileListFormat() { return {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TY
 
 Text DroppedPath(HDROP drop, UINT index) {
     const UINT length = DragQueryFileA(drop, index, nullptr, 0);
+    if (length == 0) return Text();
     Text path = BlankText(int(length) + 1);
     DragQueryFileA(drop, index, path.MutableData(), length + 1);
     return Text::UpToZero(path.Data());
@@ -65,13 +66,11 @@ public:
         FORMATETC format = FileListFormat();
         STGMEDIUM medium = {};
         if (!data || data->GetData(&format, &medium) != S_OK) return S_OK;
-        if (auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
-            Text paths = DroppedPaths(drop);
-            GlobalUnlock(medium.hGlobal);
-            *effect = DROPEFFECT_COPY;
-            receive_(paths);
-        }
+        // DragQueryFileA takes the memory handle itself and locks it.
+        Text paths = DroppedPaths(static_cast<HDROP>(medium.hGlobal));
         ReleaseStgMedium(&medium);
+        *effect = DROPEFFECT_COPY;
+        receive_(paths);
         return S_OK;
     }
 

@@ -98,13 +98,19 @@ HFONT CreateUiFont() {
 
 // A drop-down box is created with its open list's height; its closed field
 // takes its height from the font. Sets the field so the closed box is
-// exactly height high.
+// exactly height high. The field height read back need not be the one that
+// was set (some systems add padding to what they store), so the value set is
+// corrected by what the box still lacks until it fits.
 void FitClosedHeight(HWND box, int height) {
-    RECT rect = {};
-    GetWindowRect(box, &rect);
-    const int difference = height - int(rect.bottom - rect.top);
-    const int fieldHeight = int(SendTo(box, CB_GETITEMHEIGHT, WPARAM(-1)));
-    if (difference != 0 && fieldHeight > 0) SendTo(box, CB_SETITEMHEIGHT, WPARAM(-1), fieldHeight + difference);
+    int fieldHeight = int(SendTo(box, CB_GETITEMHEIGHT, WPARAM(-1)));
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        RECT rect = {};
+        GetWindowRect(box, &rect);
+        const int difference = height - int(rect.bottom - rect.top);
+        if (difference == 0 || fieldHeight + difference <= 0) return;
+        fieldHeight += difference;
+        SendTo(box, CB_SETITEMHEIGHT, WPARAM(-1), fieldHeight);
+    }
 }
 
 // The picked list item at CBN_SELCHANGE (the edit field may still show the

@@ -9,8 +9,9 @@ namespace velmora {
 int ShowNotice(const Text& message, int buttons, const Text* title, std::optional<HWND> owner) {
     HWND ownerWindow = owner ? *owner : FindProcessWindow(GetCurrentProcessId());
     Text titleText = title ? *title : Text(kNoticeTitle);
-    int result = MessageBoxA(ownerWindow, message.WinPtr(), titleText.WinPtr(), UINT(buttons));
-    return result - 1;
+    const int result = MessageBoxA(ownerWindow, message.WinPtr(), titleText.WinPtr(), UINT(buttons));
+    // A box that failed gives 0 on Windows and -1 on some compatible systems.
+    return result > 0 ? result - 1 : -1;
 }
 
 HWND FindProcessWindow(DWORD processId, const Text* titleFilter, const Text* classFilter,
