@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,52 @@ TEST(FindTextTest, LongTextsKeepCharacterBoundaries) {
     EXPECT_EQ(FindText(Text::Present(text), "Bx", 0, true), expected);
     EXPECT_EQ(FindText(Text::Present(text), "bx", 0, false), expected);
     EXPECT_EQ(FindText(Text::Present(text), "Bx", 0, false), -1);
+}
+
+// The search as a plain walk, one character after another.
+int ReferenceFind(const std::string& text, const std::string& sought, int start, bool ignoreCase) {
+    auto fold = [](unsigned char b) { return (b >= 'A' && b <= 'Z') ? b + 0x20 : int(b); };
+    int length = int(text.size());
+    int m = int(sought.size());
+    int p = std::max(start - 1, 0);
+    if (p >= length) return -1;
+    if (m == 0) return 1;
+    while (p < length) {
+        if (length - p >= m) {
+            bool same = true;
+            for (int i = 0; i < m && same; ++i) {
+                unsigned char a = static_cast<unsigned char>(text[std::size_t(p + i)]);
+                unsigned char b = static_cast<unsigned char>(sought[std::size_t(i)]);
+                same = ignoreCase ? fold(a) == fold(b) : a == b;
+            }
+            if (same) return p + 1;
+        }
+        p += static_cast<unsigned char>(text[std::size_t(p)]) >= 0x80 ? 2 : 1;
+    }
+    return -1;
+}
+
+TEST(FindTextTest, AgreesWithAPlainWalk) {
+    const char alphabet[] = {'a', 'A', 'b', ' ', '\xB0', '\xA1', '\xC4'};
+    std::uint32_t seed = 12345;
+    auto next = [&seed](std::uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    auto randomText = [&](std::uint32_t maxLength) {
+        std::string text(next(maxLength + 1), 'a');
+        for (char& c : text) c = alphabet[next(sizeof alphabet)];
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = randomText(round % 50 == 0 ? 300 : 24);
+        std::string sought = randomText(3);
+        int start = int(next(8)) - 2;
+        bool ignoreCase = next(2) == 1;
+        ASSERT_EQ(FindText(Text::Present(text), Text::Present(sought), start, ignoreCase),
+                  ReferenceFind(text, sought, start, ignoreCase))
+            << "round " << round;
+    }
 }
 
 // ---- FindTextReverse ----
