@@ -60,7 +60,7 @@ public:
         }
         unsigned char second = d_[p_ + 1];
         p_ += 2;
-        if (b == 0xA3 && second >= 0xA1) return second - 0x80;
+        if (b == 0xA3 && second >= 0xA1 && second <= 0xFE) return second - 0x80;
         if (b == 0xA1) {
             if (second == 0xA1) return 0x20;
             if (second == 0xAB) return 0x7E;

@@ -352,6 +352,8 @@ TEST(TextToIntTest, Table) {
         {"\xA3\xB1\xA3\xB2", 12},            // full-width digits
         {"\xA3\xAB\xA3\xB1", 1},             // full-width plus
         {"\xA1\xA1" "7", 7},                 // full-width space
+        {"\xA3\xAD" "7", -7},                // full-width minus
+        {"\xA3\xFF" "7", 0},                 // A3 FF is no full-width form
         {"+12", 12},
         {"-7", -7},
         {"\t\r\n 5", 5},
