@@ -3,6 +3,8 @@
 # Windows build of the product, and the Windows tests under Wine.
 set -eu
 cd "$(dirname "$0")/.."
+# Run from make, the builds' own makes would announce every directory.
+unset MAKELEVEL MAKEFLAGS MFLAGS
 started=$(date +%s)
 since() { echo "$(($(date +%s) - $1))s"; }
 # The GoogleTest totals of the run just made, from ctest's log.
