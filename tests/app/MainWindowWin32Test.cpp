@@ -359,12 +359,21 @@ struct BlockingWorkers {
     std::atomic<int> started{0};
     std::atomic<int> finished{0};
     std::atomic<bool> release{false};
+    std::atomic<DWORD> threadIds[4] = {};
     std::atomic<bool> stopped[4] = {};
+    // Which worker a thread is: they need not begin in the order started.
+    int IndexOf(DWORD threadId) const {
+        for (int i = 0; i < 4; ++i) {
+            if (threadIds[i] == threadId) return i;
+        }
+        return -1;
+    }
 };
 BlockingWorkers blocking;
 
 void BlockingWorker() {
     const int index = blocking.started++;
+    blocking.threadIds[index] = GetCurrentThreadId();
     while (!blocking.release) {
         if (StopRequested()) {
             blocking.stopped[index] = true;
@@ -382,13 +391,15 @@ TEST_F(MainWindowTest, EveryClickStartsAWorkerAndClosingStopsTheLatest) {
     ASSERT_TRUE(PumpUntil([] { return blocking.started == 2; }));
     HANDLE latest = window.LatestWorker();
     ASSERT_NE(latest, nullptr);
+    const int second = blocking.IndexOf(GetThreadId(latest));
+    ASSERT_NE(second, -1);
 
     SendTo(window.Window(), WM_CLOSE);
     EXPECT_EQ(window.Window(), nullptr);  // closed at once, nothing cancels it
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_TRUE(PumpUntil([] { return blocking.stopped[1].load(); }, 2000));
-    EXPECT_FALSE(blocking.stopped[0]);  // the earlier one runs on until the process ends
+    EXPECT_TRUE(PumpUntil([&] { return blocking.stopped[second].load(); }, 2000));
+    EXPECT_FALSE(blocking.stopped[1 - second]);  // the earlier one runs on until the process ends
 
     blocking.release = true;
     EXPECT_TRUE(PumpUntil([] { return blocking.finished == 2; }));

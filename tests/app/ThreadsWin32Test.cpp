@@ -204,7 +204,7 @@ const bool closeChildRegistered = testsupport::RegisterChildMode("close-during-r
 
 TEST(Closing, EndsTheProcessAtOnceWhileWorkersWaitOnTheNetwork) {
     testsupport::Reply silent;
-    silent.neverAnswer = true;
+    silent.silentMs = 30000;  // never answers while the test runs
     testsupport::LoopbackServer server([&](const testsupport::RecordedRequest&, int) { return silent; });
     ASSERT_TRUE(server.Started());
 
@@ -218,7 +218,10 @@ TEST(Closing, EndsTheProcessAtOnceWhileWorkersWaitOnTheNetwork) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
     ASSERT_TRUE(child.Wait(5000, &exitCode));
-    EXPECT_LT(GetTickCount64() - start, 3000u);
+    // Far below the requests' time-outs. Under Wine on an X display without a
+    // window manager, destroying a visible window alone waits about 2 s for
+    // the withdrawal that no manager confirms.
+    EXPECT_LT(GetTickCount64() - start, 4000u);
     EXPECT_EQ(exitCode, 0u);
 }
 
