@@ -8,7 +8,7 @@ include(ExternalProject)
 
 find_program(VELMORA_CLANGXX NAMES clang++ clang++-14)
 find_program(VELMORA_PYTHON3 NAMES python3)
-set(VELMORA_FUZZ_SMOKE_SECONDS 8 CACHE STRING "Seconds each fuzz target runs in the fuzz-smoke test")
+set(VELMORA_FUZZ_SMOKE_SECONDS 7 CACHE STRING "Seconds each fuzz target runs in the fuzz-smoke test")
 
 if(VELMORA_CLANGXX AND VELMORA_PYTHON3)
   ExternalProject_Add(velmora-fuzz
