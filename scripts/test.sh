@@ -37,8 +37,9 @@ if [ "$arch" != i686 ]; then
 fi
 phase=$(date +%s)
 dir=build/wintest-$arch
+# Ports of their own, so a development build on 18431/18432 can test meanwhile.
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$arch.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DVELMORA_SEARCH_HOST=127.0.0.1:18431 -DVELMORA_PHOTO_HOST=127.0.0.1:18432 >/dev/null
+  -DVELMORA_SEARCH_HOST=127.0.0.1:18441 -DVELMORA_PHOTO_HOST=127.0.0.1:18442 >/dev/null
 cmake --build "$dir" -j"$jobs"
 # Makes the build's Wine prefix now (once), outside the tests' time limits.
 WINEPREFIX=$PWD/$dir/wineprefix scripts/wine-run "$dir/velmora-win32-tests.exe" --gtest_list_tests >/dev/null
