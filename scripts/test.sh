@@ -42,7 +42,9 @@ cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$arch.cmake -DCMAKE_BUIL
   -DVELMORA_SEARCH_HOST=127.0.0.1:18441 -DVELMORA_PHOTO_HOST=127.0.0.1:18442 >/dev/null
 cmake --build "$dir" -j"$jobs"
 # Makes the build's Wine prefix now (once), outside the tests' time limits.
+prefix=$(date +%s)
 WINEPREFIX=$PWD/$dir/wineprefix scripts/wine-run "$dir/velmora-win32-tests.exe" --gtest_list_tests >/dev/null
+echo "   Wine ready after $(since "$prefix")"
 ctest --test-dir "$dir" --output-on-failure --timeout 900
 totals "$dir"
 wine_time=$(since "$phase")
