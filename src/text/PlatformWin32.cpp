@@ -145,11 +145,11 @@ void ShowFatalBoxAndExit(const Text& boxText, const Text& title) {
     // From a worker, ask the main thread to leave its message loop. The quit
     // code is the same -1, so whichever thread ends the process first, the exit
     // code is -1. Nothing waits for the main thread.
-    const DWORD exitCode = static_cast<DWORD>(-1);
+    constexpr int kExitCode = -1;
     if (mainThreadId != 0 && GetCurrentThreadId() != mainThreadId) {
-        PostThreadMessageA(mainThreadId, WM_QUIT, static_cast<WPARAM>(static_cast<int>(exitCode)), 0);
+        PostThreadMessageA(mainThreadId, WM_QUIT, static_cast<WPARAM>(kExitCode), 0);
     }
-    ExitProcess(exitCode);
+    ExitProcess(static_cast<UINT>(kExitCode));
 }
 
 }  // namespace velmora
