@@ -1,5 +1,7 @@
 #include "text/Extraction.h"
 
+#include <algorithm>
+
 #include "text/Platform.h"
 #include "text/TextWalk.h"
 
@@ -87,8 +89,10 @@ int ExtractAllBetween(const Text& source, const Text& leftMarker, const Text& ri
             } else {
                 results.Append(std::move(piece));
             }
-            // The right marker just found may open the next piece.
-            position = right;
+            // The right marker just found may open the next piece. An empty
+            // right marker is "found" at position 1, before the left marker:
+            // never step back, or the same piece would be appended for ever.
+            position = std::max(right, left + leftLength);
         }
         ProcessEvents();
         ProcessEvents();

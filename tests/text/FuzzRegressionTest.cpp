@@ -7,11 +7,10 @@ namespace velmora {
 namespace {
 
 // An empty right marker is "found" at position 1, before the left marker. A
-// piece that is not empty only because of its prefix is then appended and
-// the next search starts at that position 1 again: the same piece is
-// appended for ever, until memory runs out. Disabled while the fix is
-// pending, since it would hang the run; enable it with the fix.
-TEST(FuzzRegressionTest, DISABLED_ExtractAllBetweenEndsWithEmptyRightMarkerAndPrefix) {
+// piece that is not empty only because of its prefix used to be appended and
+// the next search started at that position 1 again: the same piece was
+// appended for ever, until memory ran out.
+TEST(FuzzRegressionTest, ExtractAllBetweenEndsWithEmptyRightMarkerAndPrefix) {
     TextArray results;
     ExtractOptions options;
     options.prefix = "P";
