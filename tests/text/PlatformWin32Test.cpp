@@ -206,15 +206,7 @@ TEST_F(ProgramDirectoryFromCopyTest, TwoByteCharacterInTheNameIsNoSeparator) {
     EXPECT_EQ(Contents(report), folder_ + "\n" + folder_ + "\n");
 }
 
-// --- Uptime and thread ids ---------------------------------------------------
-
-TEST(UptimeTest, FollowsTheTickCount) {
-    const int before = UptimeMs();
-    Sleep(50);
-    const int elapsed = UptimeMs() - before;
-    EXPECT_GE(elapsed, 40);
-    EXPECT_LT(elapsed, 5000);
-}
+// --- Thread ids --------------------------------------------------------------
 
 DWORD WINAPI StoreCurrentThreadId(void* out) {
     *static_cast<unsigned*>(out) = CurrentThreadId();
@@ -287,7 +279,7 @@ protected:
 TEST_F(ProcessEventsTest, ReturnsAtOnceWithAnEmptyQueue) {
     const DWORD start = GetTickCount();
     ProcessEvents();
-    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_LT(GetTickCount() - start, 2000u);  // a wait would last for ever
     EXPECT_TRUE(seen().empty());
 }
 
