@@ -20,6 +20,24 @@ status 404), "empty" (status 200 and no body), "short" (a Content-Length
 larger than what is sent, then the connection closes) and "slow" (half the
 bytes, then the answer stalls until the site stops or a time-out passes).
 
+Hostile kinds, for photos and (as "kind" of a member or of a result page)
+for the pages too: "junk" (status 200, image/jpeg, bytes that are no image),
+"reset" (the whole Content-Length announced, half the body, then a TCP
+reset), "resetclose" (no Content-Length, the body ends with the connection,
+half of it, then a reset), "silent" (the request is read and never answered
+until the site stops or SILENT_STALL_S passes) and "loop" (a 302 back to the
+same address, until LOOP_LIMIT answers for that address, then a 404).
+
+A "stall" (seconds) on the item shortens a silent answer. A photo with
+"cut" is listed without the marker that ends its link.
+A photo may hold "size" instead of "file": that many bytes of a generated
+JPEG-like body (see generated_photo). A photo's "url" replaces its address
+on the profile page, for links to other hosts or to a port nobody serves.
+A result page is a list of member ids, or {"ids": [...], "kind": ...,
+"pad": bytes of filler spread between the rows, "tail": bytes (as a
+latin-1 string) appended raw after the page}. A member's "tail" is appended
+raw after its profile page the same way.
+
 Every request is logged in arrival order with its raw header lines, so a test
 can check crawl order, headers and cookies. The site stops by itself after
 its deadline, and whenever its owner calls stop().
@@ -30,6 +48,7 @@ import json
 import os
 import re
 import socket
+import struct
 import sys
 import threading
 import time
@@ -47,12 +66,21 @@ SITE_ENCODING = "gbk"
 REQUEST_TIMEOUT_S = 10
 SLOW_STALL_S = 30
 SLOW_MARKER = "slow-photo-started"
+SILENT_STALL_S = 120
+LOOP_LIMIT = 60
+FILLER = "会员资料 最近登录 "
 
 PHOTO_OK = "ok"
 PHOTO_HTML_404 = "html404"
 PHOTO_EMPTY = "empty"
 PHOTO_SHORT = "short"
 PHOTO_SLOW = "slow"
+KIND_JUNK = "junk"
+KIND_RESET = "reset"
+KIND_RESET_CLOSE = "resetclose"
+KIND_SILENT = "silent"
+KIND_LOOP = "loop"
+JUNK_BODY = b"GIF7a is no image signature; this body is plain text.\r\n" * 4
 
 ERROR_PAGE = ("<html><head><title>404 Not Found</title></head>"
               "<body><h1>404 Not Found</h1><p>没有这张照片</p></body></html>")
@@ -70,12 +98,31 @@ def default_picture_url(photo_host):
     return "http://" + photo_host + DEFAULT_PICTURE_PATH
 
 
-def result_page(search_host, member_ids, page):
+def generated_photo(size):
+    """size bytes that start like a JPEG file and differ from one offset to
+    the next, so a shifted or cut copy never compares equal."""
+    head = b"\xff\xd8\xff\xe0\x00\x10JFIF\x00"
+    block = bytes(range(256)) * 4096
+    body = bytearray(head)
+    counter = 0
+    while len(body) < size:
+        body += counter.to_bytes(4, "big") + block[: 65532]
+        counter += 1
+    return bytes(body[:size])
+
+
+def result_page(search_host, member_ids, page, pad=0):
     rows = []
+    filler = ""
+    if pad and member_ids:
+        each = pad // len(member_ids)
+        unit = FILLER.encode(SITE_ENCODING)
+        filler = "<p>" + FILLER * (each // len(unit) + 1) + "</p>"
     for member_id in member_ids:
         rows.append('  <li>\r\n    <div class="search_user_pic">\r\n        <a href="'
-                    + profile_url(search_host, member_id) + PROFILE_RIGHT
-                    + '<img src="/pic/small.gif"></a>\r\n    </div>\r\n  </li>')
+                    + (member_id if member_id.startswith("http://") else profile_url(search_host, member_id))
+                    + PROFILE_RIGHT
+                    + '<img src="/pic/small.gif"></a>\r\n    </div>' + filler + '\r\n  </li>')
     if not rows:
         rows.append("  <li>没有更多的会员了</li>")
     return ('<html><head><meta charset="gbk"><title>搜索结果 第%d页</title></head>\r\n'
@@ -90,7 +137,10 @@ def profile_page(photo_host, member_id, member):
         parts.append('<div class="head"><img src="%s"></div>'
                      % default_picture_url(photo_host))
     for photo in member.get("photos", []):
-        url = photo_url(photo_host, photo["name"])
+        url = photo.get("url") or photo_url(photo_host, photo["name"])
+        if photo.get("cut"):  # the large-photo link without the marker that ends it
+            parts.append('<li>\r\n  <img data-big-img="%s" src="%s">\r\n</li>' % (url, url))
+            continue
         parts.append('<li>\r\n  <img data-big-img="%s" data-mid-img="%s" src="%s">\r\n</li>'
                      % (url, url, url))
     parts.append("</body></html>\r\n")
@@ -110,6 +160,12 @@ class Site:
         self.lock = threading.Lock()
         self.log = []
         self.served = {}
+        self.loops = {}
+        self.generated = {}
+        self.photos = {}
+        for member in catalogue.get("members", {}).values():
+            for photo in member.get("photos", []):
+                self.photos.setdefault(photo["name"], photo)
         self.listeners = [self._listen(search_port, self._serve_search),
                           self._listen(photo_port, self._serve_photo)]
 
@@ -194,10 +250,46 @@ class Site:
         conn.sendall(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1") + body)
         return keep_alive
 
-    def _html(self, conn, text, cookie=None, status="200 OK"):
+    def _html(self, conn, text, cookie=None, status="200 OK", tail=""):
         extra = ["Set-Cookie: " + cookie] if cookie else []
-        return self._answer(conn, status, text.encode(SITE_ENCODING),
+        return self._answer(conn, status, text.encode(SITE_ENCODING) + tail.encode("latin-1"),
                             "text/html; charset=gbk", extra)
+
+    # -- hostile answers ----------------------------------------------------
+
+    def _hostile(self, conn, entry, kind, body, content_type, stall=SILENT_STALL_S):
+        """Answers with one of the hostile kinds; None when kind is none of them.
+        A silent answer stalls for `stall` seconds, then the connection closes."""
+        if kind == KIND_JUNK:
+            return self._answer(conn, "200 OK", JUNK_BODY, content_type)
+        if kind in (KIND_RESET, KIND_RESET_CLOSE):
+            head = "HTTP/1.1 200 OK\r\nContent-Type: %s\r\n" % content_type
+            if kind == KIND_RESET:
+                head += "Content-Length: %d\r\n" % len(body)
+            head += "Connection: close\r\n\r\n"
+            conn.sendall(head.encode("latin-1") + body[: len(body) // 2])
+            time.sleep(0.2)  # let the half body leave before the reset
+            # SO_LINGER with a zero time-out turns the close into a reset.
+            conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            return False
+        if kind == KIND_SILENT:
+            self.stopping.wait(stall)
+            return False
+        if kind == KIND_LOOP:
+            target = entry["target"]
+            with self.lock:
+                self.loops[target] = self.loops.get(target, 0) + 1
+                count = self.loops[target]
+            if count > LOOP_LIMIT:
+                return self._html(conn, ERROR_PAGE, status="404 Not Found")
+            host = self.search_host if entry["port"] == int(self.search_host.split(":")[1]) else self.photo_host
+            return self._answer(conn, "302 Found", b"", "text/html",
+                                ["Location: http://%s%s" % (host, target)])
+        return None
+
+    def loop_count(self, target):
+        with self.lock:
+            return self.loops.get(target, 0)
 
     # -- search host: result pages and profiles ----------------------------
 
@@ -226,24 +318,39 @@ class Site:
             page = int((params.get("currentpage") or ["1"])[0] or 1)
             found = self._query(params)
             pages = found["pages"] if found else []
-            ids = pages[page - 1] if 1 <= page <= len(pages) else []
+            listed = pages[page - 1] if 1 <= page <= len(pages) else []
+            shape = listed if isinstance(listed, dict) else {"ids": listed}
             cookie = (found or {}).get("cookies", {}).get(str(page))
-            return self._html(conn, result_page(self.search_host, ids, page), cookie)
+            text = result_page(self.search_host, shape.get("ids", []), page, shape.get("pad", 0))
+            answered = self._hostile(conn, entry, shape.get("kind"), text.encode(SITE_ENCODING),
+                                     "text/html; charset=gbk", shape.get("stall", SILENT_STALL_S))
+            if answered is not None:
+                return answered
+            return self._html(conn, text, cookie, tail=shape.get("tail", ""))
         member_id, member = self._member_for(target)
         if member is None:
             return self._html(conn, ERROR_PAGE, status="404 Not Found")
-        return self._html(conn, profile_page(self.photo_host, member_id, member), member.get("cookie"))
+        text = profile_page(self.photo_host, member_id, member)
+        answered = self._hostile(conn, entry, member.get("kind"), text.encode(SITE_ENCODING),
+                                 "text/html; charset=gbk", member.get("stall", SILENT_STALL_S))
+        if answered is not None:
+            return answered
+        return self._html(conn, text, member.get("cookie"), tail=member.get("tail", ""))
 
     # -- photo host --------------------------------------------------------
 
     def _photo(self, name):
-        for member in self.catalogue.get("members", {}).values():
-            for photo in member.get("photos", []):
-                if photo["name"] == name:
-                    return photo
-        return None
+        return self.photos.get(name)
 
     def photo_bytes(self, photo):
+        if "size" in photo:
+            size = photo["size"]
+            with self.lock:
+                if size not in self.generated:
+                    self.generated[size] = generated_photo(size)
+                return self.generated[size]
+        if "file" not in photo:
+            return b""
         with open(os.path.join(self.picture_dir, photo["file"]), "rb") as f:
             return f.read()
 
@@ -259,7 +366,10 @@ class Site:
             return self._html(conn, ERROR_PAGE, status="404 Not Found")
         if kind == PHOTO_EMPTY:
             return self._answer(conn, "200 OK", b"", "image/jpeg")
-        data = self.photo_bytes(photo)
+        data = self.photo_bytes(photo) if kind != KIND_JUNK else b""
+        answered = self._hostile(conn, entry, kind, data, "image/jpeg", photo.get("stall", SILENT_STALL_S))
+        if answered is not None:
+            return answered
         if kind == PHOTO_SHORT:
             head = ("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: %d\r\n"
                     "Connection: close\r\n\r\n" % (len(data) + 5000))
