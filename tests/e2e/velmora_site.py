@@ -235,7 +235,9 @@ class Site:
                 with self.lock:
                     entry["seq"] = len(self.log)
                     self.log.append(entry)
-                if not handler(conn, entry):
+                keep = handler(conn, entry)
+                entry["done"] = time.monotonic()  # the answer is handed to the kernel
+                if not keep:
                     return
         except OSError:
             pass
