@@ -16,5 +16,4 @@ cmake --build build/bench -j2 --target velmora-bench >/dev/null
 build/bench/velmora-bench --benchmark_min_time=0.5 --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only=true --benchmark_color=false "$@"
 
-# == whole crawl against the sample site: wall time          (section to be added here)
-# == whole crawl: peak memory                                (section to be added here)
+scripts/bench-crawl.sh
