@@ -291,7 +291,7 @@ class Run:
             files={"rl-member_1.jpg": picture(2), "rl-member_3.jpg": picture(4),
                    "rl-after_1.jpg": picture(7)}))
 
-        cases.append(self.ids_case())
+        cases += self.ids_case()
         cases += self.folder_cases()
         return cases
 
@@ -302,7 +302,8 @@ class Run:
         base = len(winhost.windows_path(folder)) + 1  # the folder and its backslash
         tail = len("_1.jpg")
         fits = "L" * (MAX_PATH - 30 - base - tail)    # room left for the temporary name
-        barely = "B" * (MAX_PATH - 5 - base - tail)   # the final name fits, little room
+        near_base = len(winhost.windows_path(self.folder("id-near-max-path"))) + 1
+        barely = "B" * (MAX_PATH - 5 - near_base - tail)  # the final name fits, little room
         over = "O" * (MAX_PATH + 10 - base - tail)    # past MAX_PATH
         cases = [
             # id in the link, file name the program must make of it
@@ -316,7 +317,6 @@ class Run:
             ("id5" + GBK_TRAIL_5C + "x", "id5" + GBK_TRAIL_5C + "x_1.jpg"),
             (GBK_TRAIL_5C + GBK_TRAIL_5C, GBK_TRAIL_5C + GBK_TRAIL_5C + "_1.jpg"),
             (fits, fits + "_1.jpg"),
-            (barely, barely + "_1.jpg"),
             (over, None),
         ]
         members = {}
@@ -333,8 +333,15 @@ class Run:
         members["id-after"] = {"photos": [photo("id-after.jpg", 1)]}
         ids.append("id-after")
         files["id-after_1.jpg"] = picture(1)
-        return Case("member-ids", pages=[ids], members=members, files=files, folder=folder,
-                    check=self.check_nothing_escaped)
+        near = [Case(
+            "id-near-max-path", pages=[["http://%s/k/id-near/u/%s" % (self.search_host, barely), "id-after"]],
+            members={"id-near": {"photos": [photo("id-near.jpg", 2)], "match": "^/k/id-near/"}},
+            files={barely + "_1.jpg": picture(2), "id-after_1.jpg": picture(1)},
+            folder=self.folder("id-near-max-path"),
+            known="the final name fits MAX_PATH, the temporary name (final + \".<thread>.part\") "
+                  "does not, so the photo is never stored")]
+        return [Case("member-ids", pages=[ids], members=members, files=files, folder=folder,
+                     check=self.check_nothing_escaped)] + near
 
     def folder_cases(self):
         plain = {"fd-member": {"photos": [photo("fd1.jpg", 3), photo("fd2.jpg", 4)]}}
@@ -346,7 +353,7 @@ class Run:
             check=self.check_unwritable))
         # The folder lies below an existing file: it cannot be made.
         cases.append(Case(
-            "folder-below-a-file", pages=[["fd-member"]], members={}, files=None,
+            "folder-below-a-file", pages=[["fd-member"]], members=plain, files=None,
             folder=os.path.join(self.folder("folder-below-a-file"), "taken", "sub", "deeper"),
             check=self.check_unwritable))
         # A folder path past MAX_PATH, in parts of 50 characters.
@@ -354,15 +361,17 @@ class Run:
         while len(winhost.windows_path(long_folder)) < MAX_PATH + 40:
             long_folder = os.path.join(long_folder, "p" * 50)
         cases.append(Case(
-            "folder-too-long", pages=[["fd-member"]], members={}, files=None, folder=long_folder,
+            "folder-too-long", pages=[["fd-member"]], members=plain, files=None, folder=long_folder,
             check=self.check_unwritable))
         # A folder to be made whose name holds a character with the byte of
         # "\" as its second byte: exactly that folder is made, nothing beside it.
         cases.append(Case(
-            "folder-gbk-5c", pages=[["fd-member"]], members={},
+            "folder-gbk-5c", pages=[["fd-member"]], members=plain,
             files={"fd-member_1.jpg": picture(3), "fd-member_2.jpg": picture(4)},
             folder=os.path.join(self.folder("folder-gbk-5c"), GBK_TRAIL_5C + "图", "sub"),
-            check=self.check_gbk_folder))
+            check=self.check_gbk_folder,
+            known="making the folder splits its path at every 5C byte, the second byte of a "
+                  "character included, and leaves a folder named after the part before it"))
         return cases
 
     # -- running ------------------------------------------------------------------
@@ -505,6 +514,8 @@ class Run:
             self.check_no_junk(folder)
         if case.check:
             case.check(case, entries)
+        if case.known and not any(k.startswith(case.name + ":") for k in c.known):
+            print("hostile: %s passes now: drop its known-fault note" % case.name)
 
     def check_folder(self, folder, wanted):
         c = self.checks
@@ -584,7 +595,7 @@ class Run:
     def check_nothing_escaped(self, case, entries):
         c = self.checks
         for up in (self.folders, self.work):
-            strays = [n for n in os.listdir(up) if n.startswith(("up", "_1", "id"))]
+            strays = [n for n in os.listdir(up) if n.startswith(("up", "_1")) or n.endswith(".jpg")]
             c.equal(strays, [], "no photo escaped into %s" % os.path.relpath(up, self.build_dir))
 
     def check_unwritable(self, case, entries):
