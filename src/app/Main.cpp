@@ -17,13 +17,16 @@ constexpr DWORD kExitWriteWaitMs = 3000;
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     using namespace velmora;
     InitProgramDirectory();
+    int exitCode = 0;
     if (InitWindowSystem(instance)) {
         MainWindow window;
         if (window.Create(instance)) {
             window.Show(showCommand);
-            RunMessageLoop();
+            // A fatal error on a worker quits the loop with -1; the process
+            // must end with that code whichever thread gets there first.
+            exitCode = RunMessageLoop();
         }
     }
     RunExitCleanup(kExitWriteWaitMs);
-    EndProcessNow();
+    EndProcessNow(UINT(exitCode));
 }

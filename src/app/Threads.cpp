@@ -108,11 +108,11 @@ bool RunExitCleanup(DWORD waitMs) {
     return writesDone;
 }
 
-void EndProcessNow() {
+void EndProcessNow(UINT exitCode) {
     // Nothing is buffered in the program (every file write goes straight to
     // the system), so there is nothing to flush before the end.
-    TerminateProcess(GetCurrentProcess(), 0);
-    ExitProcess(0);
+    TerminateProcess(GetCurrentProcess(), exitCode);
+    ExitProcess(exitCode);
 }
 
 void ClearStopAllForTests() { stopAll = false; }

@@ -39,8 +39,8 @@ int FileWritesInProgress();
 bool RunExitCleanup(DWORD waitMs);
 
 // Ends the process at once, with every worker, taking no lock a worker may
-// hold.
-[[noreturn]] void EndProcessNow();
+// hold. exitCode is the message loop's: -1 after a fatal error on a worker.
+[[noreturn]] void EndProcessNow(UINT exitCode = 0);
 
 // Clears the exit's stop request so a test can start workers again.
 void ClearStopAllForTests();

@@ -202,7 +202,7 @@ void ByteSet::Append(const void* data, int length) {
 }
 
 const ByteSet& EmptyBytes() {
-    static const ByteSet empty = ByteSet::Present(nullptr, 0);
+    static const ByteSet empty = ByteSet::OfLength(0);
     return empty;
 }
 
