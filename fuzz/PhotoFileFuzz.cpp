@@ -92,12 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint32_t number = in.Byte(0) | in.Byte(1) << 8 | in.Byte(2) << 16 | in.Byte(3) << 24;
     CheckSafeMemberId(in.At(0), in.At(1), int(number));
 
-    const Text finalName = in.At(1);
-    const Text temporary = TemporaryFileName(finalName, number);
+    const Text folder = in.At(1);
+    const Text temporary = TemporaryFileName(folder, number);
     const sv t = V(temporary);
-    FUZZ_CHECK(t.substr(0, V(finalName).size()) == V(finalName));
+    FUZZ_CHECK(t.substr(0, V(folder).size() + 1) == std::string(V(folder)) + "\\");
     FUZZ_CHECK(t.size() < 4 || t.substr(t.size() - 4) != ".jpg");
-    FUZZ_CHECK(t != V(TemporaryFileName(finalName, number + 1)));
+    FUZZ_CHECK(t != V(TemporaryFileName(folder, number + 1)));
 
     const std::size_t skip = std::min(size, kParameterBytes);
     const ByteSet body = ByteSet::Result(data + skip, int(size - skip));

@@ -152,14 +152,14 @@ void SetRequestHeader(IDispatch* object, const Text& name, const Text& value) {
     CallMember(object, kSetRequestHeader, DISPATCH_METHOD, {headerName.Get(), headerValue.Get()});
 }
 
-void Send(IDispatch* object, const Text& postText, const ByteSet& postBytes) {
+bool Send(IDispatch* object, const Text& postText, const ByteSet& postBytes) {
     VariantOwner body;
     if (!postBytes.IsEmpty()) {
         SetBytes(body, postBytes);
     } else {
         SetString(body, postText);
     }
-    CallMember(object, kSend, DISPATCH_METHOD, {body.Get()});
+    return SUCCEEDED(CallMember(object, kSend, DISPATCH_METHOD, {body.Get()}));
 }
 
 ByteSet ReadResponseBody(IDispatch* object) {
@@ -213,9 +213,15 @@ ByteSet AutomationFetch(const Text& url, Text* method, const Text* postText, Tex
     if (!cookieText.IsEmpty()) SetRequestHeader(request, kCookieHeader, cookieText);
     for (const HeaderLine& line : SplitHeaderBlock(block)) SetRequestHeader(request, line.name, line.value);
 
-    Send(request, bodyText, bodyBytes);
-    ByteSet body = ReadResponseBody(request);
-    headers = ReadResponseHeaders(request);
+    // After a failed send there is no response to read. Windows' object then
+    // fails both reads; Wine's may still report the length of a body cut off
+    // by a reset while its buffer is gone, and reading it would crash.
+    ByteSet body;
+    headers = Text();
+    if (Send(request, bodyText, bodyBytes)) {
+        body = ReadResponseBody(request);
+        headers = ReadResponseHeaders(request);
+    }
 
     ReadAutomationResponseHeaders(headers, target, returned);
     MergeCookies(cookieText, returned);

@@ -46,9 +46,9 @@ Text ProgressLine(int page, int member, int photo) {
 // Writes the photo under a temporary name of this worker and moves it over
 // the final name only once the whole body is on disk, so no half-written
 // photo ever carries the final name. False when the job must stop.
-bool StorePhoto(const JobSeat& seat, const Text& fileName, const ByteSet& body) {
+bool StorePhoto(const JobSeat& seat, const Text& folder, const Text& fileName, const ByteSet& body) {
     if (!seat.beginFileWrite()) return false;
-    const Text temporary = TemporaryFileName(fileName, seat.threadId());
+    const Text temporary = TemporaryFileName(folder, seat.threadId());
     if (!seat.writeFile(temporary, body) || !seat.moveFileReplacing(temporary, fileName))
         seat.removeFile(temporary);
     seat.endFileWrite();
@@ -60,14 +60,15 @@ bool FetchPhoto(const JobSeat& seat, const Text& profileLink, const Text& photoL
                 int photo) {
     if (seat.stopRequested()) return false;
     const Text memberId = SafeMemberId(TextAfterLast(profileLink, kMemberIdMarker));
-    const Text fileName = PhotoFileName(seat.folderText(), memberId, photo);
+    const Text folder = seat.folderText();
+    const Text fileName = PhotoFileName(folder, memberId, photo);
 
     Text responseHeaders;
     const ByteSet body = seat.automationFetch(photoLink, responseHeaders);
     // An error page, an empty answer or a broken transfer would only replace
     // a good photo, or leave a false one: such a body is not stored.
     if (IsImageData(body) && !IsCutShort(body, responseHeaders)) {
-        if (seat.stopRequested() || !StorePhoto(seat, fileName, body)) return false;
+        if (seat.stopRequested() || !StorePhoto(seat, folder, fileName, body)) return false;
     }
 
     if (seat.stopRequested()) return false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,7 @@ namespace {
 constexpr char kFolderSeparator[] = "\\";
 constexpr char kNumberSeparator[] = "_";
 constexpr char kPhotoExtension[] = ".jpg";
-constexpr char kTemporaryDot[] = ".";
+constexpr char kTemporaryMark[] = "~";
 constexpr char kTemporaryExtension[] = ".part";
 constexpr char kReplacement = '_';
 constexpr std::string_view kForbiddenInName = "\\/:*?\"<>|";
@@ -121,9 +122,10 @@ Text PhotoFileName(const Text& folder, const Text& memberId, int photoNumber) {
     return ConcatText(folder, kFolderSeparator, memberId, kNumberSeparator, IntToText(photoNumber), kPhotoExtension);
 }
 
-Text TemporaryFileName(const Text& finalName, unsigned threadId) {
-    const std::string id = std::to_string(threadId);
-    return ConcatText(finalName, kTemporaryDot, id.c_str(), kTemporaryExtension);
+Text TemporaryFileName(const Text& folder, unsigned threadId) {
+    char id[9];
+    std::snprintf(id, sizeof id, "%x", threadId);
+    return ConcatText(folder, kFolderSeparator, kTemporaryMark, id, kTemporaryExtension);
 }
 
 bool IsImageData(const ByteSet& body) {

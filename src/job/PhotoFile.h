@@ -26,10 +26,11 @@ Text SafeMemberId(const Text& memberId);
 // ending in "\" gives two in a row).
 Text PhotoFileName(const Text& folder, const Text& memberId, int photoNumber);
 
-// The name a worker writes a photo under before it is complete: the final
-// name + "." + thread id + ".part". Never ends in ".jpg", and differs between
-// two workers writing the same photo name.
-Text TemporaryFileName(const Text& finalName, unsigned threadId);
+// The name a worker writes a photo under before it is complete, in the same
+// folder: "~" + thread id in hex + ".part". Short, so a photo whose own name
+// fits the path limit does not fail for its temporary name; never ends in
+// ".jpg"; differs between two workers.
+Text TemporaryFileName(const Text& folder, unsigned threadId);
 
 // True when the body starts with the signature of an image format a photo
 // server sends: JPEG FF D8 FF, PNG 89 50 4E 47, GIF "GIF8", BMP "BM", WebP

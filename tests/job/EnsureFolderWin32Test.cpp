@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "job/DownloadJob.h"
@@ -31,6 +32,19 @@ TEST_F(EnsureFolderTest, CreatesEveryMissingFolderWithOrWithoutTrailingBackslash
         EXPECT_TRUE(IsFolder(folder_ + "\\" + c.folder)) << path;
     }
     EXPECT_NE(EnsureFolder(Text(folder_.c_str())), 0);
+}
+
+// 昞 is the bytes 95 5C: its second byte is a backslash. The folder must be
+// made whole, with no stray folder named after the part before that byte.
+TEST_F(EnsureFolderTest, KeepsATwoByteCharacterWhoseSecondByteIsABackslash) {
+    const std::string character = "\x95\x5C";
+    for (const std::string tail : {"", "\\"}) {
+        const std::string path = folder_ + "\\" + character + "x\\" + character + tail;
+        EXPECT_NE(EnsureFolder(Text(path.c_str())), 0) << path;
+        EXPECT_TRUE(IsFolder(folder_ + "\\" + character + "x\\" + character)) << path;
+        EXPECT_EQ(Listing(folder_), std::set<std::string>{character + "x"}) << path;
+        EXPECT_EQ(Listing(folder_ + "\\" + character + "x"), std::set<std::string>{character}) << path;
+    }
 }
 
 TEST_F(EnsureFolderTest, FailsWhenAFileStandsInTheWay) {

@@ -66,10 +66,11 @@ TEST(PhotoFileTest, PhotoFileNameJoinsFolderIdAndNumber) {
 }
 
 TEST(PhotoFileTest, TemporaryNameIsPerWorkerAndNeverAPhotoName) {
-    const Text photo = T("D:\\p\\1_1.jpg");
-    EXPECT_EQ(TemporaryFileName(photo, 4242).View(), "D:\\p\\1_1.jpg.4242.part");
-    EXPECT_EQ(TemporaryFileName(photo, UINT_MAX).View(), "D:\\p\\1_1.jpg.4294967295.part");
-    EXPECT_NE(TemporaryFileName(photo, 1).View(), TemporaryFileName(photo, 2).View());
+    const Text folder = T("D:\\p");
+    EXPECT_EQ(TemporaryFileName(folder, 0x4242).View(), "D:\\p\\~4242.part");
+    EXPECT_EQ(TemporaryFileName(folder, UINT_MAX).View(), "D:\\p\\~ffffffff.part");
+    EXPECT_EQ(TemporaryFileName(Text(), 7).View(), "\\~7.part");
+    EXPECT_NE(TemporaryFileName(folder, 1).View(), TemporaryFileName(folder, 2).View());
 }
 
 TEST(PhotoFileTest, ImageDataIsRecognisedByItsSignature) {
