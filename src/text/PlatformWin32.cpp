@@ -86,6 +86,15 @@ bool WriteFile(const Text& path, const ByteSet& bytes) {
 }
 
 bool MoveFileReplacing(const Text& from, const Text& to) {
+    // A name whose full path does not fit MAX_PATH cannot be created with
+    // CreateFileA, so a move must not create it either (Wine's MoveFileExA
+    // would): a file the program writes stays one every ANSI caller can open.
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(to.Data(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
     return MoveFileExA(from.WinPtr(), to.WinPtr(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }

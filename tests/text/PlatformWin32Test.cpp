@@ -152,6 +152,11 @@ TEST_F(MoveAndRemoveTest, FailedMoveLeavesBothFilesAlone) {
     Put(PathOf("part"), "new");
     EXPECT_FALSE(MoveFileReplacing(Text(PathOf("part").c_str()), Text(PathOf("no folder\\x").c_str())));
     EXPECT_EQ(Contents(PathOf("part")), "new");
+
+    // A target past MAX_PATH, which CreateFileA could not have made either.
+    const std::string tooLong = PathOf(std::string(MAX_PATH, 'L') + ".jpg");
+    EXPECT_FALSE(MoveFileReplacing(Text(PathOf("part").c_str()), Text(tooLong.c_str())));
+    EXPECT_EQ(Contents(PathOf("part")), "new");
 }
 
 TEST_F(MoveAndRemoveTest, RemoveDeletesOnce) {
