@@ -21,11 +21,10 @@
 #include "app/UiTexts.h"
 #include "support/ChildProcessWin32.h"
 #include "text/Platform.h"
+#include "support/TextValues.h"
 
 namespace velmora {
 namespace {
-
-std::string S(const Text& text) { return std::string(text.View()); }
 
 void DrainQuit() {
     MSG message;
@@ -58,10 +57,10 @@ protected:
     }
 
     HWND C(int id) const { return window.Control(id); }
-    std::string TextOf(int id) const { return S(ControlText(C(id))); }
+    std::string TextOf(int id) const { return Str(ControlText(C(id))); }
     std::string Folder() const { return TextOf(kFolderBoxId); }
     std::string Proposal(const char* gender, const char* ages) const {
-        return S(ProgramDirectory()) + "\\" + gender + "\\" + ages;
+        return Str(ProgramDirectory()) + "\\" + gender + "\\" + ages;
     }
     HWND EditOf(int comboId) const {
         COMBOBOXINFO info = {};
@@ -102,7 +101,7 @@ TEST_F(MainWindowTest, PlacesSizesAndTexts) {
     EXPECT_EQ(outer.top, 50);
     EXPECT_EQ(outer.right - outer.left, 380);
     EXPECT_EQ(outer.bottom - outer.top, 216);
-    EXPECT_EQ(S(WindowTitle(window.Window())), kMainWindowTitle);
+    EXPECT_EQ(Str(WindowTitle(window.Window())), kMainWindowTitle);
 
     struct Expected {
         int id;
@@ -152,11 +151,11 @@ TEST_F(MainWindowTest, StartUpState) {
     EXPECT_EQ(ComboSelection(C(kGenderBoxId)), 0);
     EXPECT_EQ(TextOf(kGenderBoxId), kMale);
     EXPECT_EQ(int(SendTo(C(kGenderBoxId), CB_GETCOUNT)), 2);
-    EXPECT_EQ(S(ComboItemText(C(kGenderBoxId), 1)), kFemale);
+    EXPECT_EQ(Str(ComboItemText(C(kGenderBoxId), 1)), kFemale);
     for (int id : {kLowerAgeBoxId, kUpperAgeBoxId}) {
         EXPECT_EQ(int(SendTo(C(id), CB_GETCOUNT)), 120) << id;
-        EXPECT_EQ(S(ComboItemText(C(id), 0)), "1") << id;
-        EXPECT_EQ(S(ComboItemText(C(id), 119)), "120") << id;
+        EXPECT_EQ(Str(ComboItemText(C(id), 0)), "1") << id;
+        EXPECT_EQ(Str(ComboItemText(C(id), 119)), "120") << id;
     }
     EXPECT_EQ(TextOf(kLowerAgeBoxId), "1");
     EXPECT_EQ(TextOf(kUpperAgeBoxId), "2");
@@ -166,9 +165,9 @@ TEST_F(MainWindowTest, StartUpState) {
 
     const SelectionCopy selection = CopySelection();
     EXPECT_EQ(selection.genderCode, 0);
-    EXPECT_EQ(S(selection.ageFrom), "1");
-    EXPECT_EQ(S(selection.ageTo), "2");
-    EXPECT_EQ(S(genderWord), kMale);
+    EXPECT_EQ(Str(selection.ageFrom), "1");
+    EXPECT_EQ(Str(selection.ageTo), "2");
+    EXPECT_EQ(Str(genderWord), kMale);
 }
 
 TEST_F(MainWindowTest, PickedItemsCountBeforeTheEditFieldShowsThem) {
@@ -183,8 +182,8 @@ TEST_F(MainWindowTest, PickedItemsCountBeforeTheEditFieldShowsThem) {
 
     const SelectionCopy selection = CopySelection();
     EXPECT_EQ(selection.genderCode, 0);
-    EXPECT_EQ(S(selection.ageFrom), "20");
-    EXPECT_EQ(S(selection.ageTo), "25");
+    EXPECT_EQ(Str(selection.ageFrom), "20");
+    EXPECT_EQ(Str(selection.ageTo), "25");
 }
 
 TEST_F(MainWindowTest, KeyboardPickInTheClosedBox) {
@@ -197,7 +196,7 @@ TEST_F(MainWindowTest, TypingAnAgeProposesAFolderPerKey) {
     std::vector<std::string> folders;
     TypeInto(kUpperAgeBoxId, "30", &folders);
     EXPECT_EQ(folders, (std::vector<std::string>{Proposal("男", "1-3"), Proposal("男", "1-30")}));
-    EXPECT_EQ(S(CopySelection().ageTo), "30");
+    EXPECT_EQ(Str(CopySelection().ageTo), "30");
 
     TypeInto(kLowerAgeBoxId, "18");
     EXPECT_EQ(Folder(), Proposal("男", "18-30"));
@@ -297,7 +296,7 @@ TEST(DroppedPaths, OneAloneSeveralEachFollowedByALineBreak) {
     };
     for (const Case& c : cases) {
         HGLOBAL list = FileList(c.paths);
-        EXPECT_EQ(S(DroppedPaths(static_cast<HDROP>(list))), c.expected);
+        EXPECT_EQ(Str(DroppedPaths(static_cast<HDROP>(list))), c.expected);
         GlobalFree(list);
     }
 }

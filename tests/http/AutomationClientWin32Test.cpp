@@ -12,6 +12,7 @@
 #include "support/LoopbackServerWin32.h"
 #include "support/StoreCookiesWin32.h"
 #include "text/Platform.h"
+#include "support/TextValues.h"
 
 namespace velmora {
 namespace {
@@ -20,8 +21,6 @@ using testsupport::HttpResponse;
 using testsupport::LoopbackServer;
 using testsupport::RecordedRequest;
 using testsupport::Reply;
-
-std::string S(const Text& t) { return std::string(t.View()); }
 
 // Cookies of a 127.0.0.1 URL are stored under the main domain "0.1".
 constexpr char kLoopbackStoreUrl[] = "http://0.1";
@@ -47,11 +46,11 @@ TEST_F(AutomationFetchTest, UrlAloneSendsTheDefaultBrowserRequest) {
                                          &responseHeaders);
 
     EXPECT_EQ(body.View(), "hello");
-    EXPECT_NE(S(responseHeaders).find("X-Test: 1"), std::string::npos) << S(responseHeaders);
+    EXPECT_NE(Str(responseHeaders).find("X-Test: 1"), std::string::npos) << Str(responseHeaders);
     ASSERT_EQ(server.Requests().size(), 1u);
     const RecordedRequest request = server.Requests()[0];
     EXPECT_EQ(request.requestLine, "GET /search?p=1 HTTP/1.1");
-    EXPECT_EQ(request.Header("Referer"), S(url));
+    EXPECT_EQ(request.Header("Referer"), Str(url));
     EXPECT_EQ(request.Header("Accept"), "*/*");
     EXPECT_EQ(request.Header("Accept-Language"), "zh-cn");
     EXPECT_EQ(request.Header("User-Agent"), "Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; Trident/5.0)");
@@ -82,7 +81,7 @@ TEST_F(AutomationFetchTest, MethodAndBodyReachTheWire) {
         const ByteSet body = AutomationFetch(server.Url("/p").c_str(), &method, &postText, nullptr, nullptr,
                                              nullptr, nullptr, false, 0, nullptr, c.postBytes);
         EXPECT_EQ(body.View(), "ok") << c.method;
-        EXPECT_EQ(S(method), c.sentMethod);
+        EXPECT_EQ(Str(method), c.sentMethod);
         ASSERT_EQ(server.Requests().size(), 1u) << c.method;
         EXPECT_EQ(server.Requests()[0].Method(), c.sentMethod);
         EXPECT_EQ(server.Requests()[0].body, c.sentBody) << c.method;
@@ -95,7 +94,7 @@ TEST_F(AutomationFetchTest, CallersHeaderBlockReplacesTheDefaults) {
     const Text sentBlock = block;
     AutomationFetch(server.Url("/").c_str(), nullptr, nullptr, nullptr, nullptr, &block);
 
-    EXPECT_EQ(S(block), S(sentBlock));
+    EXPECT_EQ(Str(block), Str(sentBlock));
     ASSERT_EQ(server.Requests().size(), 1u);
     const RecordedRequest request = server.Requests()[0];
     EXPECT_EQ(request.Header("X-A"), "1");
@@ -122,11 +121,11 @@ TEST_F(AutomationFetchTest, CookiesTravelThroughTheStoreOfTheMainDomain) {
 
     Text cookies, returned;
     AutomationFetch(url, nullptr, nullptr, &cookies, &returned);
-    EXPECT_EQ(S(returned), "a=1; b=2;");
-    EXPECT_EQ(S(cookies), "a=1; b=2;");
-    EXPECT_EQ(S(ReadStoreCookies("0.1", "a")), "1");
-    EXPECT_EQ(S(ReadStoreCookies("0.1", "b")), "2");
-    EXPECT_EQ(S(ReadStoreCookies("0.1", "lc")), "");
+    EXPECT_EQ(Str(returned), "a=1; b=2;");
+    EXPECT_EQ(Str(cookies), "a=1; b=2;");
+    EXPECT_EQ(Str(ReadStoreCookies("0.1", "a")), "1");
+    EXPECT_EQ(Str(ReadStoreCookies("0.1", "b")), "2");
+    EXPECT_EQ(Str(ReadStoreCookies("0.1", "lc")), "");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0].HeaderCount("Cookie"), 0);
 
@@ -136,7 +135,7 @@ TEST_F(AutomationFetchTest, CookiesTravelThroughTheStoreOfTheMainDomain) {
     AutomationFetch(url, nullptr, nullptr, &laterCookies);
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(server.Requests()[1].Header("Cookie"), "a=1; b=2;");
-    EXPECT_EQ(S(laterCookies), "b=2;");
+    EXPECT_EQ(Str(laterCookies), "b=2;");
 }
 
 TEST_F(AutomationFetchTest, GivenCookiesAreSentWithTheFinalSemicolon) {
@@ -145,7 +144,7 @@ TEST_F(AutomationFetchTest, GivenCookiesAreSentWithTheFinalSemicolon) {
     AutomationFetch(server.Url("/").c_str(), nullptr, nullptr, &cookies);
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0].Header("Cookie"), "sid=1;");
-    EXPECT_EQ(S(cookies), "sid=1;");
+    EXPECT_EQ(Str(cookies), "sid=1;");
 }
 
 TEST_F(AutomationFetchTest, RedirectsAreFollowedUnlessSwitchedOff) {
@@ -167,7 +166,7 @@ TEST_F(AutomationFetchTest, RedirectsAreFollowedUnlessSwitchedOff) {
         EXPECT_EQ(server.Requests()[1].Path(), "/next");
         // The final answer names no Location: the whole header block stands in.
         EXPECT_FALSE(headers.IsEmpty());
-        EXPECT_EQ(S(location), S(headers));
+        EXPECT_EQ(Str(location), Str(headers));
     }
     {
         LoopbackServer server(script);
@@ -175,7 +174,7 @@ TEST_F(AutomationFetchTest, RedirectsAreFollowedUnlessSwitchedOff) {
         const ByteSet body = AutomationFetch(server.Url("/start").c_str(), nullptr, nullptr, nullptr, nullptr,
                                              nullptr, &location, true);
         EXPECT_EQ(body.View(), "moved");
-        EXPECT_EQ(S(location), "/next");
+        EXPECT_EQ(Str(location), "/next");
         EXPECT_EQ(server.Requests().size(), 1u);
     }
 }

@@ -1,4 +1,5 @@
 #include "http/HttpHeaders.h"
+#include "support/TextValues.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +8,6 @@
 
 namespace velmora {
 namespace {
-
-std::string S(const Text& t) { return std::string(t.View()); }
 
 constexpr char kAcceptDefaults[] =
     "\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded";
@@ -25,14 +24,14 @@ TEST(AutomationTimeoutMs, FollowsTheSecondsWithOneMeaningTheObjectsOwn) {
 }
 
 TEST(AutomationMethod, UpperCasesAndDefaultsToGet) {
-    EXPECT_EQ(S(AutomationMethod("post")), "POST");
-    EXPECT_EQ(S(AutomationMethod("Head")), "HEAD");
-    EXPECT_EQ(S(AutomationMethod("")), "GET");
-    EXPECT_EQ(S(AutomationMethod(Text())), "GET");
+    EXPECT_EQ(Str(AutomationMethod("post")), "POST");
+    EXPECT_EQ(Str(AutomationMethod("Head")), "HEAD");
+    EXPECT_EQ(Str(AutomationMethod("")), "GET");
+    EXPECT_EQ(Str(AutomationMethod(Text())), "GET");
 }
 
 TEST(DefaultHeaderBlock, IsFiveLinesWithTheUrlAsReferer) {
-    EXPECT_EQ(S(DefaultHeaderBlock("http://a.b/x?y=1")),
+    EXPECT_EQ(Str(DefaultHeaderBlock("http://a.b/x?y=1")),
               "Referer: http://a.b/x?y=1\r\nAccept: */*\r\nAccept-Language: zh-cn\r\n"
               "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; Trident/5.0)\r\n"
               "Content-Type: application/x-www-form-urlencoded");
@@ -58,7 +57,7 @@ TEST(SplitHeaderBlock, GivesNameAndUntrimmedValuePerLine) {
     };
     for (const Case& c : cases) {
         Pairs got;
-        for (const HeaderLine& line : SplitHeaderBlock(c.block)) got.emplace_back(S(line.name), S(line.value));
+        for (const HeaderLine& line : SplitHeaderBlock(c.block)) got.emplace_back(Str(line.name), Str(line.value));
         EXPECT_EQ(got, c.lines) << c.block;
     }
     EXPECT_EQ(SplitHeaderBlock(DefaultHeaderBlock("http://a:1/")).size(), 5u);
@@ -87,14 +86,14 @@ TEST(ReadAutomationResponseHeaders, TakesLocationAndSetCookiePairs) {
         Text location = c.locationBefore;
         Text cookies = "stale=1";
         ReadAutomationResponseHeaders(c.headers, location, cookies);
-        EXPECT_EQ(S(location), c.location) << c.headers;
-        EXPECT_EQ(S(cookies), c.cookies) << c.headers;
+        EXPECT_EQ(Str(location), c.location) << c.headers;
+        EXPECT_EQ(Str(cookies), c.cookies) << c.headers;
     }
 }
 
 TEST(WinInetVerb, OutOfRangeIndexIsGet) {
     const std::pair<int, const char*> cases[] = {{0, "GET"}, {1, "POST"}, {2, "HEAD"}, {3, "GET"}, {-1, "GET"}};
-    for (const auto& [method, verb] : cases) EXPECT_EQ(S(WinInetVerb(method)), verb) << method;
+    for (const auto& [method, verb] : cases) EXPECT_EQ(Str(WinInetVerb(method)), verb) << method;
 }
 
 TEST(IsHttpsUrl, LooksAtTheFirstEightBytesInAnyCase) {
@@ -106,9 +105,9 @@ TEST(IsHttpsUrl, LooksAtTheFirstEightBytesInAnyCase) {
 }
 
 TEST(HeaderValue, IsTheTrimmedTextAfterTheFirstColon) {
-    EXPECT_EQ(S(HeaderValue("Host: a:81")), "a:81");
-    EXPECT_EQ(S(HeaderValue("none")), "");
-    EXPECT_EQ(S(HeaderValue("X:")), "");
+    EXPECT_EQ(Str(HeaderValue("Host: a:81")), "a:81");
+    EXPECT_EQ(Str(HeaderValue("none")), "");
+    EXPECT_EQ(Str(HeaderValue("X:")), "");
 }
 
 TEST(WinInetUserAgent, ComesFromTheCallersBlock) {
@@ -124,12 +123,12 @@ TEST(WinInetUserAgent, ComesFromTheCallersBlock) {
         {"Accept: */*", kWinInetDefaultUserAgent},
         {"", kWinInetDefaultUserAgent},
     };
-    for (const Case& c : cases) EXPECT_EQ(S(WinInetUserAgent(c.block)), c.agent) << c.block;
+    for (const Case& c : cases) EXPECT_EQ(Str(WinInetUserAgent(c.block)), c.agent) << c.block;
 }
 
 TEST(WinInetProxyText, NamesTheHttpProxyForHttpUrls) {
-    EXPECT_EQ(S(WinInetProxyText("p:8", false)), "http=p:8");
-    EXPECT_EQ(S(WinInetProxyText("p:8", true)), "p:8");
+    EXPECT_EQ(Str(WinInetProxyText("p:8", false)), "http=p:8");
+    EXPECT_EQ(Str(WinInetProxyText("p:8", true)), "p:8");
 }
 
 TEST(WinInetRequestFlags, CombineAsAsked) {
@@ -164,7 +163,7 @@ TEST(CompleteWinInetHeaderBlock, AppendsMissingLinesInOrder) {
          "Accept: */*\r\nReferer: r\r\nAccept-Language: en\r\nContent-Type: text/plain"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(S(CompleteWinInetHeaderBlock(c.block, url, c.cookies)), c.completed) << c.block << c.cookies;
+        EXPECT_EQ(Str(CompleteWinInetHeaderBlock(c.block, url, c.cookies)), c.completed) << c.block << c.cookies;
     }
 }
 
@@ -178,8 +177,8 @@ TEST(HarvestSetCookies, TakesTheFirstPairOfEverySetCookieLine) {
         {"HTTP/1.1 200 OK\r\nServer: t\r\n\r\n", ""},
         {"", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(S(HarvestSetCookies(c.headers)), c.cookies) << c.headers;
-    EXPECT_EQ(S(NormaliseSetCookieCase("set-cookie: x\r\nSET-COOKIE: y")), "Set-Cookie: x\r\nSet-Cookie: y");
+    for (const Case& c : cases) EXPECT_EQ(Str(HarvestSetCookies(c.headers)), c.cookies) << c.headers;
+    EXPECT_EQ(Str(NormaliseSetCookieCase("set-cookie: x\r\nSET-COOKIE: y")), "Set-Cookie: x\r\nSet-Cookie: y");
 }
 
 TEST(ResponseHeaderPasses, AcceptOddInput) {
@@ -194,7 +193,7 @@ TEST(ResponseHeaderPasses, AcceptOddInput) {
     }
     Text location, cookies;
     ReadAutomationResponseHeaders("Set-Cookie:;", location, cookies);
-    EXPECT_EQ(S(cookies), "; ");
+    EXPECT_EQ(Str(cookies), "; ");
 }
 
 }  // namespace

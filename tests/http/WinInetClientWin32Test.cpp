@@ -11,6 +11,7 @@
 #include "support/LoopbackServerWin32.h"
 #include "support/StoreCookiesWin32.h"
 #include "text/Platform.h"
+#include "support/TextValues.h"
 
 namespace velmora {
 namespace {
@@ -19,8 +20,6 @@ using testsupport::HttpResponse;
 using testsupport::LoopbackServer;
 using testsupport::RecordedRequest;
 using testsupport::Reply;
-
-std::string S(const Text& t) { return std::string(t.View()); }
 
 constexpr char kLoopbackStoreUrl[] = "http://127.0.0.1";
 
@@ -49,7 +48,7 @@ TEST_F(WinInetFetchTest, UrlAloneSendsTheDefaultLinesAndAgent) {
     EXPECT_EQ(request.requestLine, "GET /member/42.html?x=1 HTTP/1.1");
     EXPECT_EQ(request.Header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)");
     EXPECT_EQ(request.Header("Accept"), "*/*");
-    EXPECT_EQ(request.Header("Referer"), S(url));
+    EXPECT_EQ(request.Header("Referer"), Str(url));
     EXPECT_EQ(request.Header("Accept-Language"), "zh-cn");
     EXPECT_EQ(request.Header("Content-Type"), "application/x-www-form-urlencoded");
     EXPECT_EQ(request.HeaderCount("Cookie"), 0);
@@ -71,8 +70,8 @@ TEST_F(WinInetFetchTest, CallersBlockNamesTheAgentAndComesBackCompleted) {
         WinInetFetch(url, 0, nullptr, nullptr, nullptr, &block);
         ASSERT_EQ(server.Requests().size(), 1u);
         EXPECT_EQ(server.Requests()[0].Header("User-Agent"), c.agent) << c.block;
-        EXPECT_EQ(S(block), std::string(c.block) + (std::string(c.block).find("Accept:") == 0 ? "" : "\r\nAccept: */*") +
-                                "\r\nReferer: " + S(url) +
+        EXPECT_EQ(Str(block), std::string(c.block) + (std::string(c.block).find("Accept:") == 0 ? "" : "\r\nAccept: */*") +
+                                "\r\nReferer: " + Str(url) +
                                 "\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded");
     }
 }
@@ -119,13 +118,13 @@ TEST_F(WinInetFetchTest, HarvestsSetCookieLinesInAnyCase) {
     });
     Text returned = "stale", headers;
     WinInetFetch(server.Url("/").c_str(), 0, nullptr, nullptr, &returned, nullptr, &headers);
-    EXPECT_EQ(S(returned), "a=1; b=2");
-    EXPECT_NE(S(headers).find("Set-Cookie: b=2"), std::string::npos) << S(headers);
-    EXPECT_EQ(S(headers).find("set-cookie"), std::string::npos);
+    EXPECT_EQ(Str(returned), "a=1; b=2");
+    EXPECT_NE(Str(headers).find("Set-Cookie: b=2"), std::string::npos) << Str(headers);
+    EXPECT_EQ(Str(headers).find("set-cookie"), std::string::npos);
 
     LoopbackServer plain([](const RecordedRequest&, int) { return Answer(200, "", "ok"); });
     WinInetFetch(plain.Url("/").c_str(), 0, nullptr, nullptr, &returned);
-    EXPECT_EQ(S(returned), "");
+    EXPECT_EQ(Str(returned), "");
 }
 
 TEST_F(WinInetFetchTest, GivenCookiesReplaceTheStoresAndComeBackMerged) {
@@ -151,9 +150,9 @@ TEST_F(WinInetFetchTest, GivenCookiesReplaceTheStoresAndComeBackMerged) {
         ASSERT_EQ(server.Requests().size(), 1u);
         EXPECT_EQ(server.Requests()[0].Header("Cookie"), c.cookieHeader);
         EXPECT_LE(server.Requests()[0].HeaderCount("Cookie"), 1);
-        EXPECT_EQ(S(returned), c.merged);
+        EXPECT_EQ(Str(returned), c.merged);
         if (c.cookies) {
-            EXPECT_EQ(S(cookies), c.merged);
+            EXPECT_EQ(Str(cookies), c.merged);
         }
     }
 }
@@ -175,7 +174,7 @@ TEST_F(WinInetFetchTest, RedirectsAreFollowedUnlessSwitchedOff) {
             WinInetFetch(server.Url("/start").c_str(), 0, nullptr, nullptr, nullptr, nullptr, &headers, true);
         EXPECT_EQ(body.View(), "moved");
         EXPECT_EQ(server.Requests().size(), 1u);
-        EXPECT_NE(S(headers).find("Location: /next"), std::string::npos) << S(headers);
+        EXPECT_NE(Str(headers).find("Location: /next"), std::string::npos) << Str(headers);
     }
 }
 
@@ -191,9 +190,9 @@ TEST_F(WinInetFetchTest, LongResponseHeadersAreKept) {
     const ByteSet body = WinInetFetch(server.Url("/").c_str(), 0, nullptr, nullptr, &returned, nullptr, &headers);
     EXPECT_EQ(body.View(), "ok");
     EXPECT_GT(headers.Length(), 8000);
-    EXPECT_NE(S(headers).find(pad), std::string::npos);
-    EXPECT_EQ(S(headers).find("     "), std::string::npos);
-    EXPECT_EQ(S(returned), "big=1");
+    EXPECT_NE(Str(headers).find(pad), std::string::npos);
+    EXPECT_EQ(Str(headers).find("     "), std::string::npos);
+    EXPECT_EQ(Str(returned), "big=1");
 }
 
 // Read by read, the body grows with amortised cost: 20 MB arrive in about
@@ -231,7 +230,7 @@ TEST_F(WinInetFetchTest, BrokenAnswersGiveWhatArrived) {
         EXPECT_LT(UptimeMs() - start, 8000);
         EXPECT_EQ(body.View(), c.body);
         if (!*c.answer) {
-            EXPECT_EQ(S(headers).find("  "), std::string::npos) << "no buffer of spaces";
+            EXPECT_EQ(Str(headers).find("  "), std::string::npos) << "no buffer of spaces";
         }
     }
 }
@@ -246,9 +245,9 @@ TEST_F(WinInetFetchTest, NothingListeningGivesAnEmptyBody) {
     const Text url = ("http://127.0.0.1:" + std::to_string(port) + "/").c_str();
     const ByteSet body = WinInetFetch(url, 0, nullptr, nullptr, &returned, nullptr, &headers);
     EXPECT_TRUE(body.IsEmpty());
-    EXPECT_EQ(S(headers).find("  "), std::string::npos) << "no buffer of spaces";
+    EXPECT_EQ(Str(headers).find("  "), std::string::npos) << "no buffer of spaces";
     EXPECT_LT(headers.Length(), 8);
-    EXPECT_EQ(S(returned), "");
+    EXPECT_EQ(Str(returned), "");
 }
 
 // The proxy text "http=" + address reaches the proxy with an absolute URI.

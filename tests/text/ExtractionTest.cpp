@@ -1,4 +1,5 @@
 #include "text/Extraction.h"
+#include "support/TextValues.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +8,6 @@
 
 namespace velmora {
 namespace {
-
-std::string Str(const Text& t) { return std::string(t.View()); }
-
-std::vector<std::string> Elements(const TextArray& array) {
-    std::vector<std::string> out;
-    for (int i = 1; i <= array.Count(); ++i) out.push_back(Str(array.At(i)));
-    return out;
-}
 
 TEST(TextBetweenTest, Table) {
     struct Case {

@@ -8,11 +8,10 @@
 
 #include "text/Primitives.h"
 #include "text/TextArray.h"
+#include "support/TextValues.h"
 
 namespace velmora {
 namespace {
-
-std::string Str(const Text& t) { return std::string(t.View()); }
 
 TEST(RuntimeErrorBoxTextTest, Table) {
     struct Case {
